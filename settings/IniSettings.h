@@ -1,5 +1,15 @@
 // A small INI reader with typed reads and defaults. No operation raises: a failure yields the
 // caller's default and leaves its text in Error. The file is never written.
+//
+// File rules, in short: a line "[name]" opens a section; a line "key=value" inside a section
+// gives the key its value (the text after the first "=", blanks and one pair of matching quotes
+// removed, at most 2047 characters). Section and key names are matched without regard to letter
+// case (Latin and Cyrillic). Lines that fit neither form, comment lines (";" or "#") and keys
+// outside any section are skipped. When a section or a key occurs twice, the first one counts.
+// A file that begins with a UTF-16 byte-order mark is read as UTF-16; any other file as UTF-8
+// (an UTF-8 byte-order mark is skipped). A missing file reads as defaults and is no error; a
+// path that exists but cannot be read (a folder, a file without read permission, a device) is a
+// read error.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +21,7 @@ namespace rm {
 class IniFile;  // bound to one path; reads the file at each read, keeps no cache
 
 class TIniSettings {
-public:
+  public:
     explicit TIniSettings(const std::string& afilename);
     virtual ~TIniSettings();
     TIniSettings(const TIniSettings&) = delete;
@@ -21,19 +31,19 @@ public:
     void SetError(const std::string& text) { fError = text; }
     const std::string& PathToFile() const { return fPathToFile; }
 
-protected:
+  protected:
     void Ini_Create(const std::string& afilename);
     void Ini_Destroy();
     IniFile* IniFileObject() const { return fIniFile.get(); }
 
-private:
+  private:
     std::string fPathToFile;
     std::unique_ptr<IniFile> fIniFile;
     std::string fError;
 };
 
 class TIniSettingsLoad : public TIniSettings {
-public:
+  public:
     TIniSettingsLoad();  // the default file ini/LocalSetting.ini beside the executable
     explicit TIniSettingsLoad(const std::string& afilename);
     ~TIniSettingsLoad() override;
@@ -55,5 +65,11 @@ public:
 
 // Leading and trailing characters of code 0 to 32 removed (UTF-8 safe).
 std::string TrimControl(const std::string& s);
+
+// The decimal separator that floating-point reads expect: the one of the user's numeric locale
+// (taken from the environment at each call, "." when it cannot be had), unless an override is set.
+std::string IniDecimalSeparator();
+// Sets the separator used instead of the user's; the empty text returns to the user's.
+void SetIniDecimalSeparatorOverride(const std::string& aSeparator);
 
 }  // namespace rm
