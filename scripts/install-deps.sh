@@ -8,7 +8,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core fonts-dejavu-extra
   clang libclang-rt-14-dev
 )
 

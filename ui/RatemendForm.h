@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FbAccess.h"
+#include "LookupBox.h"
 #include "MemTable.h"
 #include "WindowSurface.h"
 
@@ -64,8 +65,15 @@ public:
     fb::Dataset dsListItems;
     fb::Query qApplyNDS;
     MemTable MemTableData;
+    LookupBox cblNDSSelectSource;
+    LookupBox cblNDSSelectTarget;
 
 private:
+    enum class SelectKind { All, Empty, Invert };
+    void SelectionWalk(SelectKind kind);
+    void ApplyChangeNDS();
+    void ShowConnectError(const std::exception& e);
+
     IWindowSurface& fSurface;
     std::string fAppTitle;
     bool fSetCancel = false;
