@@ -26,7 +26,7 @@ class Query;
 struct DatabaseImpl;
 
 class Database {
-public:
+  public:
     // componentPath: full component name used as the first line of error messages,
     // e.g. "RatemendForm.Database".
     explicit Database(std::string componentPath = "RatemendForm.Database");
@@ -39,6 +39,9 @@ public:
     const std::string& DBName() const;
     // The attach parameter lines, in order: "lc_ctype=UTF-8", "password=...", "user_name=SYSDBA".
     const std::vector<std::string>& DBParams() const;
+    // Replaces the attach parameter lines (known names: lc_ctype, password, user_name). Only
+    // while closed. The utility keeps the defaults; tests use it to be refused a login.
+    void SetDBParams(std::vector<std::string> lines);
     int SQLDialect() const { return 3; }
     std::string LibraryName;  // defaults to DefaultLibraryName()
 
@@ -53,7 +56,7 @@ public:
     DatabaseImpl& Impl();  // for the layer's own classes
     const std::string& ComponentPath() const;
 
-private:
+  private:
     friend class Transaction;
     friend class Dataset;
     friend class Query;
@@ -62,7 +65,7 @@ private:
 
 struct TransactionImpl;
 class Transaction {
-public:
+  public:
     // params: the parameter lines, e.g. {"read","nowait","rec_version","read_committed"};
     // they map to isc_tpb_version3 followed by one byte each, in order.
     Transaction(Database& db, std::string componentPath, std::vector<std::string> params);
@@ -75,7 +78,7 @@ public:
     void Rollback();  // ends the transaction
     TransactionImpl& Impl();
 
-private:
+  private:
     std::unique_ptr<TransactionImpl> fImpl;
 };
 
@@ -87,7 +90,7 @@ struct DatasetImpl;
 // A query with buffered rows: rows are fetched from the server as they are reached and kept,
 // so the current row can move back (First) and be located by key.
 class Dataset {
-public:
+  public:
     Dataset(Database& db, Transaction& tr, std::string componentPath, std::string selectSQL);
     ~Dataset();
     const std::string& SelectSQL() const;
@@ -107,8 +110,8 @@ public:
 
     void First();
     void Next();
-    bool Eof() const;     // past the last row
-    int RecNo() const;    // 1-based index of the current row, 0 when empty
+    bool Eof() const;   // past the last row
+    int RecNo() const;  // 1-based index of the current row, 0 when empty
     // Moves to the first row whose field equals key (fetches as far as needed). False and the
     // current row unchanged when there is none.
     bool Locate(const std::string& field, std::int64_t key);
@@ -122,7 +125,7 @@ public:
     // allowed only before the first Next(). For copying a large result once.
     void SetUnidirectional(bool on);
 
-private:
+  private:
     std::unique_ptr<DatasetImpl> fImpl;
 };
 
@@ -131,14 +134,14 @@ struct QueryImpl;
 // A failed execution raises; nothing is committed or rolled back and the transaction stays
 // active, so the next successful execution commits it.
 class Query {
-public:
+  public:
     Query(Database& db, Transaction& tr, std::string componentPath, std::string sql);
     ~Query();
     const std::string& SQL() const;
     void SetParamInt(const std::string& name, std::int32_t value);
     void ExecQuery();
 
-private:
+  private:
     std::unique_ptr<QueryImpl> fImpl;
 };
 
