@@ -496,6 +496,7 @@ struct QueryImpl {
     std::vector<std::string> paramNames;
     std::vector<std::int32_t> paramValues;
     Prepared prepared;
+    bool autoCommit = true;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -1318,7 +1319,12 @@ void Query::ExecQuery() {
                              nullptr);
     // A failure goes to the caller with the transaction left as it is.
     d.Check(st, q.componentPath);
-    q.tr->Commit();
+    if (q.autoCommit)
+        q.tr->Commit();
+}
+
+void Query::SetAutoCommit(bool on) {
+    fImpl->autoCommit = on;
 }
 
 }  // namespace rm::fb

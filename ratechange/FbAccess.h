@@ -140,6 +140,9 @@ class Query {
     const std::string& SQL() const;
     void SetParamInt(const std::string& name, std::int32_t value);
     void ExecQuery();
+    // On by default. Off: a successful execution leaves its transaction open (tests use it to
+    // hold a row locked from another attachment).
+    void SetAutoCommit(bool on);
 
   private:
     std::unique_ptr<QueryImpl> fImpl;
