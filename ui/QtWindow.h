@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -111,6 +112,7 @@ class QtWindow : public QWidget, public IWindowSurface {
     void moveEvent(QMoveEvent* event) override;
 
   private:
+    QElapsedTimer fMessagesClock;  // last time ProcessMessages handled the queue
     // Where a control is: its rectangle as last placed, and the client size at that moment.
     struct Placement {
         QRect rect;
