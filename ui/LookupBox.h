@@ -15,7 +15,7 @@
 namespace rm {
 
 class LookupBox {
-public:
+  public:
     LookupBox(IWindowSurface& surface, Control control, fb::Dataset& list, std::string keyField,
               std::string listField);
 
@@ -38,7 +38,7 @@ public:
     // another key.
     std::function<void()> OnChange;
 
-private:
+  private:
     IWindowSurface& fSurface;
     Control fControl;
     fb::Dataset& fList;

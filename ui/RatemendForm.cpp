@@ -11,8 +11,8 @@ namespace rm {
 namespace {
 
 // Message box flags used by the window.
-constexpr unsigned kBoxError = mb::OK | mb::ICONERROR | mb::DEFBUTTON2;        // 0x110
-constexpr unsigned kBoxWarning = mb::OK | mb::ICONWARNING | mb::DEFBUTTON2;    // 0x130
+constexpr unsigned kBoxError = mb::OK | mb::ICONERROR | mb::DEFBUTTON2;              // 0x110
+constexpr unsigned kBoxWarning = mb::OK | mb::ICONWARNING | mb::DEFBUTTON2;          // 0x130
 constexpr unsigned kConfirmFirst = mb::OKCANCEL | mb::ICONWARNING | mb::DEFBUTTON2;  // 0x131
 constexpr unsigned kConfirmSecond = mb::OKCANCEL | mb::ICONERROR | mb::DEFBUTTON2;   // 0x111
 
@@ -114,12 +114,13 @@ void TRatemendForm::FormShow() {
         if (fSurface.IsEnabled(Control::cblNDSSelectSource)) {
             fSurface.SetFocus(Control::cblNDSSelectSource);
         }
-        fSurface.MessageBox(kStartupWarningText, kStartupWarningCaption,
-                            mb::OK | mb::ICONWARNING);
+        fSurface.MessageBox(kStartupWarningText, kStartupWarningCaption, mb::OK | mb::ICONWARNING);
     });
 }
 
-bool TRatemendForm::FormCloseQuery() { return !fIsRunProcess; }
+bool TRatemendForm::FormCloseQuery() {
+    return !fIsRunProcess;
+}
 
 void TRatemendForm::FormDestroy() {
     RunGuarded([this] {
@@ -254,7 +255,9 @@ void TRatemendForm::DataSets_UnLoad() {
     }
 }
 
-void TRatemendForm::cblNDSSelectSourceChange() { ChangeSelectedNDS(); }
+void TRatemendForm::cblNDSSelectSourceChange() {
+    ChangeSelectedNDS();
+}
 
 void TRatemendForm::LookupChosen(Control box, int index) {
     RunGuarded([&] {
@@ -321,8 +324,8 @@ void TRatemendForm::GridToggleCheck(int shownIndex) {
         if (MemTableData.CurrentIndex() != shownIndex) {
             MemTableData.MoveTo(shownIndex);
         }
-        const bool ticked = !MemTableData.FieldIsNull("SelField") &&
-                            MemTableData.FieldAsInteger("SelField") == 1;
+        const bool ticked =
+            !MemTableData.FieldIsNull("SelField") && MemTableData.FieldAsInteger("SelField") == 1;
         MemTableData.Edit();
         MemTableData.SetFieldAsInteger("SelField", ticked ? 0 : 1);
     });
@@ -373,7 +376,9 @@ void TRatemendForm::bbSelInvertClick() {
 // ---------------------------------------------------------------------------------------------
 // Applying the rate change
 
-void TRatemendForm::bCancelChangeNDSClick() { fSetCancel = true; }
+void TRatemendForm::bCancelChangeNDSClick() {
+    fSetCancel = true;
+}
 
 void TRatemendForm::bApplyChangeNDSClick() {
     RunGuarded([this] { ApplyChangeNDS(); });

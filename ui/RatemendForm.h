@@ -13,7 +13,7 @@
 namespace rm {
 
 class TRatemendForm : public IWindowEvents {
-public:
+  public:
     // appTitle: the application title (executable file name up to its first full stop),
     // caption of the standard error box.
     TRatemendForm(IWindowSurface& surface, std::string appTitle);
@@ -68,7 +68,7 @@ public:
     LookupBox cblNDSSelectSource;
     LookupBox cblNDSSelectTarget;
 
-private:
+  private:
     enum class SelectKind { All, Empty, Invert };
     void SelectionWalk(SelectKind kind);
     void ApplyChangeNDS();

@@ -5,13 +5,20 @@
 namespace rm::test {
 
 namespace {
-const Control kAll[] = {Control::bDBChangePath,    Control::Label2,
-                        Control::eDBPath,          Control::cblNDSSelectSource,
-                        Control::cblNDSSelectTarget, Control::GridItems,
-                        Control::bApplyChangeNDS,  Control::pbChangeProgress,
-                        Control::Label1,           Control::Label3,
-                        Control::bCancelChangeNDS, Control::bbSelAll,
-                        Control::bbSelEmpty,       Control::bbSelInvert};
+const Control kAll[] = {Control::bDBChangePath,
+                        Control::Label2,
+                        Control::eDBPath,
+                        Control::cblNDSSelectSource,
+                        Control::cblNDSSelectTarget,
+                        Control::GridItems,
+                        Control::bApplyChangeNDS,
+                        Control::pbChangeProgress,
+                        Control::Label1,
+                        Control::Label3,
+                        Control::bCancelChangeNDS,
+                        Control::bbSelAll,
+                        Control::bbSelEmpty,
+                        Control::bbSelInvert};
 
 std::string Call(const char* op, Control c, const std::string& arg) {
     return std::string(op) + "(" + ControlName(c) + "," + arg + ")";
@@ -39,7 +46,9 @@ void FakeSurface::SetEnabled(Control c, bool enabled) {
     fStates[c].enabled = enabled;
 }
 
-bool FakeSurface::IsEnabled(Control c) const { return fStates.at(c).enabled; }
+bool FakeSurface::IsEnabled(Control c) const {
+    return fStates.at(c).enabled;
+}
 
 void FakeSurface::SetVisible(Control c, bool visible) {
     calls.push_back(Call("SetVisible", c, visible ? "1" : "0"));
@@ -152,7 +161,9 @@ void FakeSurface::SetLookupShown(Control box, int index) {
     lookupShown[box] = index;
 }
 
-void FakeSurface::SetGridSource(MemTable* table) { gridSource = table; }
+void FakeSurface::SetGridSource(MemTable* table) {
+    gridSource = table;
+}
 
 std::vector<std::string> FakeSurface::BoxLines() const {
     std::vector<std::string> lines;

@@ -30,7 +30,7 @@ struct ControlState {
 };
 
 class FakeSurface : public IWindowSurface {
-public:
+  public:
     FakeSurface();
 
     void SetEnabled(Control c, bool enabled) override;
@@ -68,15 +68,15 @@ public:
     int processMessagesCount = 0;
 
     // --- what the test sets ---
-    std::deque<int> boxAnswers;                 // answers of MessageBox; IDOK when empty
+    std::deque<int> boxAnswers;                          // answers of MessageBox; IDOK when empty
     std::deque<std::optional<std::string>> fileAnswers;  // nullopt: cancelled; cancelled when empty
-    std::function<void()> onProcessMessages;    // runs inside ProcessMessages
-    std::function<void(const ShownBox&)> onBox;  // runs when a box or message is shown
+    std::function<void()> onProcessMessages;             // runs inside ProcessMessages
+    std::function<void(const ShownBox&)> onBox;          // runs when a box or message is shown
 
     // Shown boxes as "caption|text|flags" lines, for compact assertions.
     std::vector<std::string> BoxLines() const;
 
-private:
+  private:
     std::map<Control, ControlState> fStates;
 };
 
