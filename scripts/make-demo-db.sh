@@ -65,7 +65,7 @@ begin
       -- or without VAT.
       nds = iif(g in (1, 2, 3, 6), 10, 20);
       if (mod(i, 11) = 0) then nds = 18;
-      if (mod(i, 17) = 0) then nds = 0;
+      if (mod(i, 4) = 0) then nds = 0;
       insert into "dcItems" values (:i, :base, :base || ' «Демо ' || :i || '»' || :pack, :nds, :g,
         iif(mod(:i, 3) = 0, 166, 796));
       i = i + 1;
