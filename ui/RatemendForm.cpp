@@ -308,8 +308,14 @@ void TRatemendForm::ChangeSelectedNDS() {
     fIsRunProcess = false;
 }
 
+// While a run or a selection walk goes through the list, the grid's clicks must not move the
+// list's current row under it: the walk would skip or repeat rows. The grid stays enabled but
+// leaves the list alone until the walk is over.
 void TRatemendForm::GridRowSelected(int shownIndex) {
     RunGuarded([&] {
+        if (fIsRunProcess || fIsWalking) {
+            return;
+        }
         if (MemTableData.Active()) {
             MemTableData.MoveTo(shownIndex);
         }
@@ -318,6 +324,9 @@ void TRatemendForm::GridRowSelected(int shownIndex) {
 
 void TRatemendForm::GridToggleCheck(int shownIndex) {
     RunGuarded([&] {
+        if (fIsRunProcess || fIsWalking) {
+            return;
+        }
         if (!MemTableData.Active() || shownIndex < 0 || shownIndex >= MemTableData.ShownCount()) {
             return;
         }
@@ -340,6 +349,7 @@ void TRatemendForm::SelectionWalk(SelectKind kind) {
     }
     MemTableData.First();
     MemTableData.DisableControls();
+    fIsWalking = true;
     try {
         while (!MemTableData.Eof()) {
             MemTableData.Edit();
@@ -355,9 +365,11 @@ void TRatemendForm::SelectionWalk(SelectKind kind) {
         MemTableData.First();
     } catch (...) {
         // The grid must not stay frozen after a failed walk.
+        fIsWalking = false;
         MemTableData.EnableControls();
         throw;
     }
+    fIsWalking = false;
     MemTableData.EnableControls();
 }
 

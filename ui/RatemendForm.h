@@ -78,6 +78,7 @@ class TRatemendForm : public IWindowEvents {
     std::string fAppTitle;
     bool fSetCancel = false;
     bool fIsRunProcess = false;
+    bool fIsWalking = false;  // a selection walk is going through the goods list
 };
 
 }  // namespace rm

@@ -56,6 +56,15 @@ TEST(FormGoods, RateZeroIsPreselectedInBothBoxesAndItsGoodsListed) {
     EXPECT_EQ(f.s.focused, Control::cblNDSSelectSource);
     ASSERT_EQ(f.s.boxes.size(), 1u);  // only the warning
     EXPECT_EQ(f.s.boxes[0].caption, "Утилита изменения ставки НДС");
+
+    // Destroying the window closes the three datasets, then the connection.
+    f.form.FormDestroy();
+    EXPECT_FALSE(f.form.dsNDSSelectSource.Active());
+    EXPECT_FALSE(f.form.dsNDSSelectTarget.Active());
+    EXPECT_FALSE(f.form.dsListItems.Active());
+    EXPECT_FALSE(f.form.TrDefRead.Active());
+    EXPECT_FALSE(f.form.Database.Connected());
+    EXPECT_EQ(f.s.boxes.size(), 1u);
 }
 
 TEST(FormGoods, WithoutRateZeroBoxesStayEmptyUntilARateIsChosen) {
@@ -173,4 +182,20 @@ TEST(FormGoods, SelectionCommands) {
     f.form.bbSelInvertClick();
     EXPECT_EQ(f.s.processMessagesCount, before);
     EXPECT_TRUE(f.s.boxes.empty());
+}
+
+TEST(FormGoods, GridClicksDuringAWalkDoNotMoveIt) {
+    FormFixture f(rm::test::GoodsSql());
+    f.StartEmbedded();
+    bool clicked = false;
+    f.s.onProcessMessages = [&] {
+        if (!clicked) {
+            clicked = true;
+            f.form.GridRowSelected(0);
+            f.form.GridToggleCheck(0);
+        }
+    };
+    f.form.bbSelInvertClick();
+    EXPECT_EQ(f.Ticks(), (Ids{1, 1, 1, 1, 1}));
+    EXPECT_FALSE(f.form.MemTableData.Editing());
 }
