@@ -296,42 +296,6 @@ std::string ShortName(const std::string& path) {
     return dot == std::string::npos ? path : path.substr(dot + 1);
 }
 
-// Local conversions (same rules as the goods list's).
-std::int64_t AsInt64(const Value& v) {
-    if (auto i = std::get_if<std::int64_t>(&v))
-        return *i;
-    if (auto d = std::get_if<double>(&v))
-        return static_cast<std::int64_t>(*d);
-    if (auto s = std::get_if<std::string>(&v)) {
-        std::size_t b = 0, e = s->size();
-        while (b < e && static_cast<unsigned char>((*s)[b]) <= 32)
-            ++b;
-        while (e > b && static_cast<unsigned char>((*s)[e - 1]) <= 32)
-            --e;
-        if (b < e && (*s)[b] == '+')
-            ++b;
-        std::int64_t out = 0;
-        auto [ptr, ec] = std::from_chars(s->data() + b, s->data() + e, out);
-        if (ec != std::errc() || ptr != s->data() + e || b == e)
-            return 0;
-        return out;
-    }
-    return 0;
-}
-
-std::string AsString(const Value& v) {
-    if (auto s = std::get_if<std::string>(&v))
-        return *s;
-    if (auto i = std::get_if<std::int64_t>(&v))
-        return std::to_string(*i);
-    if (auto d = std::get_if<double>(&v)) {
-        char buf[64];
-        auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, *d);
-        return ec == std::errc() ? std::string(buf, ptr) : std::string();
-    }
-    return {};
-}
-
 // One prepared statement of a connection with its input and output messages.
 struct Prepared {
     IStatement* stmt = nullptr;
@@ -460,15 +424,30 @@ void SetParam(const std::vector<std::string>& names, std::vector<std::int32_t>& 
 
 }  // namespace
 
-struct DatasetImpl {
+// What a dataset and a statement share: their connection and transaction, the text as written
+// and as it goes to the server, the parameters by name, and the statement prepared once.
+struct StatementPart {
     Database* db = nullptr;
     Transaction* tr = nullptr;
     std::string componentPath;
-    std::string selectSQL;
+    std::string text;
     std::string preparedText;
     std::vector<std::string> paramNames;
     std::vector<std::int32_t> paramValues;
     Prepared prepared;
+
+    void Init(Database& database, Transaction& transaction, std::string path, std::string sql) {
+        db = &database;
+        tr = &transaction;
+        componentPath = std::move(path);
+        text = std::move(sql);
+        preparedText = text;
+        paramNames = PrepareParameterText(preparedText);
+        paramValues.assign(paramNames.size(), 0);
+    }
+};
+
+struct DatasetImpl : StatementPart {
     IResultSet* cursor = nullptr;
     bool active = false;
     bool unidirectional = false;
@@ -487,15 +466,7 @@ struct DatasetImpl {
     void ConvertRow(std::vector<Value>& row);
 };
 
-struct QueryImpl {
-    Database* db = nullptr;
-    Transaction* tr = nullptr;
-    std::string componentPath;
-    std::string sql;
-    std::string preparedText;
-    std::vector<std::string> paramNames;
-    std::vector<std::int32_t> paramValues;
-    Prepared prepared;
+struct QueryImpl : StatementPart {
     bool autoCommit = true;
 };
 
@@ -971,14 +942,7 @@ bool DatasetImpl::FetchOne(std::vector<Value>& row) {
 
 Dataset::Dataset(Database& db, Transaction& tr, std::string componentPath, std::string selectSQL)
     : fImpl(std::make_unique<DatasetImpl>()) {
-    auto& s = *fImpl;
-    s.db = &db;
-    s.tr = &tr;
-    s.componentPath = std::move(componentPath);
-    s.selectSQL = std::move(selectSQL);
-    s.preparedText = s.selectSQL;
-    s.paramNames = PrepareParameterText(s.preparedText);
-    s.paramValues.assign(s.paramNames.size(), 0);
+    fImpl->Init(db, tr, std::move(componentPath), std::move(selectSQL));
     db.Impl().datasets.push_back(fImpl.get());
 }
 
@@ -992,7 +956,7 @@ Dataset::~Dataset() {
 }
 
 const std::string& Dataset::SelectSQL() const {
-    return fImpl->selectSQL;
+    return fImpl->text;
 }
 
 void Dataset::SetParamInt(const std::string& name, std::int32_t value) {
@@ -1217,7 +1181,7 @@ bool Dataset::Locate(const std::string& field, std::int64_t key) {
             s.rows.push_back(std::move(row));
         }
         const Value& v = s.rows[i][static_cast<std::size_t>(idx)];
-        if (!IsNull(v) && AsInt64(v) == key) {
+        if (!IsNull(v) && ValueAsInt64(v) == key) {
             s.current = i;
             s.recNo = static_cast<int>(i) + 1;
             s.eof = false;
@@ -1251,14 +1215,14 @@ std::int64_t Dataset::FieldAsInteger(const std::string& name) const {
     const int idx = FieldIndex(name);
     if (idx < 0)
         throw EDatabaseError(ShortName(fImpl->componentPath) + ": Field '" + name + "' not found");
-    return AsInt64(FieldValue(idx));
+    return ValueAsInt64(FieldValue(idx));
 }
 
 std::string Dataset::FieldAsString(const std::string& name) const {
     const int idx = FieldIndex(name);
     if (idx < 0)
         throw EDatabaseError(ShortName(fImpl->componentPath) + ": Field '" + name + "' not found");
-    return AsString(FieldValue(idx));
+    return ValueAsString(FieldValue(idx));
 }
 
 void Dataset::SetUnidirectional(bool on) {
@@ -1274,14 +1238,7 @@ void Dataset::SetUnidirectional(bool on) {
 
 Query::Query(Database& db, Transaction& tr, std::string componentPath, std::string sql)
     : fImpl(std::make_unique<QueryImpl>()) {
-    auto& q = *fImpl;
-    q.db = &db;
-    q.tr = &tr;
-    q.componentPath = std::move(componentPath);
-    q.sql = std::move(sql);
-    q.preparedText = q.sql;
-    q.paramNames = PrepareParameterText(q.preparedText);
-    q.paramValues.assign(q.paramNames.size(), 0);
+    fImpl->Init(db, tr, std::move(componentPath), std::move(sql));
     db.Impl().queries.push_back(fImpl.get());
 }
 
@@ -1294,7 +1251,7 @@ Query::~Query() {
 }
 
 const std::string& Query::SQL() const {
-    return fImpl->sql;
+    return fImpl->text;
 }
 
 void Query::SetParamInt(const std::string& name, std::int32_t value) {
