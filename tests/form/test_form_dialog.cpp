@@ -3,46 +3,16 @@
 // this process points its client library at the server's port before anything loads it.
 #include <gtest/gtest.h>
 
-#include "FormFixture.h"
+#include "ConnectChecks.h"
 #include "GoodsData.h"
 #include "Utils.h"
 
 using rm::Control;
 using rm::test::FormFixture;
 using Lines = std::vector<std::string>;
+using namespace rm::test;
 
 static const bool kDefaultPortIsTheServers = rm::test::UseServerPortForDefault();
-
-namespace {
-
-const char* const kNoSettingsBox =
-    "Ошибка|Не удалось получить параметры для подключения к БД |0x110";
-const char* const kNotConnectedBox = "Ошибка|Не удалось выполнить подключение к базе данных|0x110";
-
-void ExpectConnected(FormFixture& f, const std::string& target) {
-    EXPECT_TRUE(f.form.Database.Connected());
-    EXPECT_EQ(f.s.State(Control::eDBPath).caption, target);
-    EXPECT_FALSE(f.s.State(Control::eDBPath).enabled);
-    EXPECT_FALSE(f.s.State(Control::bDBChangePath).enabled);
-    EXPECT_TRUE(f.s.State(Control::cblNDSSelectSource).enabled);
-    // The rate lists are loaded and rate 0 preselected.
-    EXPECT_EQ(f.s.lookupShown[Control::cblNDSSelectSource],
-              f.EntryOf(Control::cblNDSSelectSource, "Без НДС"));
-    EXPECT_TRUE(f.form.MemTableData.Active());
-}
-
-void ExpectDisconnected(FormFixture& f) {
-    EXPECT_FALSE(f.form.Database.Connected());
-    EXPECT_EQ(f.s.State(Control::eDBPath).caption, "");
-    EXPECT_TRUE(f.s.State(Control::eDBPath).enabled);
-    EXPECT_TRUE(f.s.State(Control::bDBChangePath).enabled);
-    EXPECT_FALSE(f.s.State(Control::cblNDSSelectSource).enabled);
-    EXPECT_FALSE(f.s.State(Control::bApplyChangeNDS).enabled);
-    EXPECT_EQ(f.s.State(Control::bApplyChangeNDS).caption, "Применить");
-    EXPECT_TRUE(f.s.lookupItems.empty());
-}
-
-}  // namespace
 
 TEST(FormDialog, FileDialogCancelledOrBlank) {
     for (std::optional<std::string> answer :
