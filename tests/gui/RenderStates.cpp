@@ -1,8 +1,8 @@
 // Renders the main window in each state of its controls to PNG files, for review:
 //   render_states DIR      (run with QT_QPA_PLATFORM=offscreen)
-// The states are driven through the window surface, call by call, as the window logic drives
-// them: disconnected, connected with goods, change running, after the change, a running change
-// in a larger window, and a rate without goods.
+// The states are switched by the window logic's own state procedures on the real window, with
+// a goods list filled by hand (no database): disconnected, connected with goods, change running,
+// after the change, a running change in a larger window, and a rate without goods.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -11,6 +11,7 @@
 
 #include "GuiSupport.h"
 #include "QtWindow.h"
+#include "RatemendForm.h"
 
 using namespace rm;
 using rm::guitest::Goods;
@@ -33,21 +34,12 @@ const std::vector<Goods> kGoods = {
 
 const char* const kTarget = "SHOP-01:D:\\Base\\PRODUCT.FDB";
 
+// What the window's creation does before it connects.
 void Created(QtWindow& w) {
     w.SetMinHeight(300);
     w.SetMinWidth(730);
     w.SetLeft(Control::bCancelChangeNDS, 897);
     w.SetLeft(Control::pbChangeProgress, 8);
-}
-
-void BDStatus(QtWindow& w, bool enabled) {
-    w.SetEnabled(Control::eDBPath, !enabled);
-    w.SetEnabled(Control::bDBChangePath, !enabled);
-    for (Control c : {Control::cblNDSSelectSource, Control::cblNDSSelectTarget, Control::bbSelAll,
-                      Control::bbSelEmpty, Control::bbSelInvert, Control::bApplyChangeNDS}) {
-        w.SetEnabled(c, enabled);
-    }
-    w.SetCaption(Control::bApplyChangeNDS, "Применить");
 }
 
 void GoodsListRule(QtWindow& w, const MemTable& table) {
@@ -58,25 +50,9 @@ void GoodsListRule(QtWindow& w, const MemTable& table) {
     }
 }
 
-void ProgressStatus(QtWindow& w, const MemTable& table, bool enabled) {
-    w.SetVisible(Control::pbChangeProgress, enabled);
-    w.SetProgressMin(0);
-    w.SetProgressMax(table.RecordCount());
-    w.SetProgressStep(1);
-    w.SetProgressPosition(0);
-    w.SetVisible(Control::bCancelChangeNDS, enabled);
-    w.SetVisible(Control::bApplyChangeNDS, !enabled);
-    w.SetWidth(Control::pbChangeProgress, 883);
-    w.SetEnabled(Control::cblNDSSelectSource, !enabled);
-    w.SetEnabled(Control::cblNDSSelectTarget, !enabled);
-    for (Control c : {Control::bbSelAll, Control::bbSelEmpty, Control::bbSelInvert}) {
-        w.SetVisible(c, !enabled);
-    }
-}
-
-void Connected(QtWindow& w, MemTable& table, const std::vector<Goods>& goods) {
+void Connected(QtWindow& w, TRatemendForm& form, MemTable& table, const std::vector<Goods>& goods) {
     w.SetCaption(Control::eDBPath, kTarget);
-    BDStatus(w, true);
+    form.SetControlBDStatus(true);
     const std::vector<std::string> rates = {"Без НДС", "НДС 10%", "НДС 20%", "НДС 0%"};
     w.SetLookupItems(Control::cblNDSSelectSource, rates);
     w.SetLookupItems(Control::cblNDSSelectTarget, rates);
@@ -114,20 +90,22 @@ int main(int argc, char** argv) {
     }
     bool ok = true;
 
-    MemTable table("MemTableData");
     {
         QtWindow w(QStringLiteral("Ratemend"));
+        TRatemendForm form(w, "Ratemend");
         Created(w);
         w.SetCaption(Control::eDBPath, "");
-        BDStatus(w, false);
+        form.SetControlBDStatus(false);
         w.show();
         ok &= QTest::qWaitForWindowExposed(&w);
         ok &= Save(w, dir, "1-disconnected");
     }
     {
         QtWindow w(QStringLiteral("Ratemend"));
+        TRatemendForm form(w, "Ratemend");
+        MemTable& table = form.MemTableData;
         Created(w);
-        Connected(w, table, kGoods);
+        Connected(w, form, table, kGoods);
         w.show();
         ok &= QTest::qWaitForWindowExposed(&w);
         table.MoveTo(3);
@@ -136,7 +114,7 @@ int main(int argc, char** argv) {
         // Apply: only the ticked rows, then the progress layout, two rows done.
         table.SetFilter("(SelField = 1)");
         table.First();
-        ProgressStatus(w, table, true);
+        form.SetControlProgressStatus(true);
         w.SetProgressPosition(2);
         ok &= Save(w, dir, "3-change-running");
 
@@ -145,7 +123,7 @@ int main(int argc, char** argv) {
         w.resize(kDesignClientSize);
 
         // The run ends: rest layout, filter off, the moved goods gone after the reload.
-        ProgressStatus(w, table, false);
+        form.SetControlProgressStatus(false);
         table.SetFilter("");
         std::vector<Goods> rest;
         for (const auto& g : kGoods) {
