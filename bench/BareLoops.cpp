@@ -13,6 +13,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "BareClient.h"
 #include "FbAccess.h"
 
 namespace rm::bench {
@@ -21,57 +22,15 @@ using namespace Firebird;
 
 namespace {
 
-IMaster* Master() {
-    static IMaster* master = [] {
-        void* h = dlopen(fb::DefaultLibraryName(), RTLD_NOW);
-        if (!h) {
-            throw std::runtime_error(std::string("cannot load the client library: ") + dlerror());
-        }
-        auto fn = reinterpret_cast<IMaster* (*)()>(dlsym(h, "fb_get_master_interface"));
-        if (!fn) {
-            throw std::runtime_error("the client library has no fb_get_master_interface");
-        }
-        return fn();
-    }();
-    return master;
-}
-
-// A status vector that throws with the library's text. One per loop, reused for every call,
-// as a careful hand-written loop would.
-class Status {
-  public:
-    Status() : fStatus(Master()->getStatus()), fWrap(fStatus) {}
-    ~Status() { fStatus->dispose(); }
-    Status(const Status&) = delete;
-    Status& operator=(const Status&) = delete;
-    CheckStatusWrapper* operator&() { return &fWrap; }
-    void Check(const char* what) {
-        if (!(fWrap.getState() & IStatus::STATE_ERRORS)) {
-            return;
-        }
-        char buf[2048];
-        Master()->getUtilInterface()->formatStatus(buf, sizeof buf, fStatus);
-        fWrap.init();
-        throw std::runtime_error(std::string(what) + ": " + buf);
-    }
-
-  private:
-    IStatus* fStatus;
-    CheckStatusWrapper fWrap;
-};
+using test::bare::AddString;
+using test::bare::Master;
+using test::bare::Status;
 
 // The window's transaction parameters: read committed, record versions, no wait.
 const unsigned char kReadTpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_nowait,
                                   isc_tpb_rec_version, isc_tpb_read_committed};
 const unsigned char kWriteTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_nowait,
                                    isc_tpb_rec_version, isc_tpb_read_committed};
-
-void AddString(std::vector<unsigned char>& dpb, unsigned char item, const char* value) {
-    const auto n = std::strlen(value);
-    dpb.push_back(item);
-    dpb.push_back(static_cast<unsigned char>(n));
-    dpb.insert(dpb.end(), value, value + n);
-}
 
 // The integer parameters of a prepared statement, set in a message buffer of its own layout.
 struct Prepared {

@@ -1,5 +1,7 @@
 #include "TestDb.h"
 
+#include "BareClient.h"
+
 #include <dlfcn.h>
 #include <firebird/Interface.h>
 #include <ibase.h>
@@ -18,50 +20,14 @@ namespace rm::test {
 namespace fs = std::filesystem;
 using namespace Firebird;
 
+using bare::AddString;
+using bare::Master;
+using bare::Status;
+
 namespace {
 
 constexpr const char* kUser = "SYSDBA";
 constexpr const char* kPassword = "vorplin";
-
-// The client library, loaded once for the helpers (the same library the layer loads).
-IMaster* Master() {
-    static IMaster* master = [] {
-        void* h = dlopen("libfbclient.so.2", RTLD_NOW);
-        if (!h)
-            throw std::runtime_error(std::string("cannot load libfbclient.so.2: ") + dlerror());
-        auto fn = reinterpret_cast<IMaster* (*)()>(dlsym(h, "fb_get_master_interface"));
-        if (!fn)
-            throw std::runtime_error("libfbclient.so.2 has no fb_get_master_interface");
-        return fn();
-    }();
-    return master;
-}
-
-// A status that turns errors into std::runtime_error with the library's text.
-class Status {
-  public:
-    Status() : fStatus(Master()->getStatus()), fWrap(fStatus) {}
-    ~Status() { fStatus->dispose(); }
-    CheckStatusWrapper* operator&() { return &fWrap; }
-    void Check(const std::string& what) {
-        if (!(fWrap.getState() & IStatus::STATE_ERRORS))
-            return;
-        char buf[2048];
-        Master()->getUtilInterface()->formatStatus(buf, sizeof buf, fStatus);
-        fWrap.init();
-        throw std::runtime_error(what + ": " + buf);
-    }
-
-  private:
-    IStatus* fStatus;
-    CheckStatusWrapper fWrap;
-};
-
-void AddString(std::vector<unsigned char>& dpb, unsigned char item, const std::string& value) {
-    dpb.push_back(item);
-    dpb.push_back(static_cast<unsigned char>(value.size()));
-    dpb.insert(dpb.end(), value.begin(), value.end());
-}
 
 std::vector<unsigned char> BaseDpb() {
     std::vector<unsigned char> dpb{isc_dpb_version1};
