@@ -57,8 +57,16 @@ void Expect(bool ok, const std::string& what) {
     }
 }
 
+// The server's host part ("localhost/30551") when the benchmark goes through a server; empty
+// for the embedded engine.
+std::string gServer;
+
+std::string Target(const std::string& path) {
+    return gServer.empty() ? path : gServer + ":" + path;
+}
+
 std::int64_t CountOfRate(const std::string& db, int rate) {
-    BareDb bare(db);
+    BareDb bare(Target(db));
     return BareScalar(bare,
                       "select count(*) from \"dcItems\" where \"NdsID\" = " + std::to_string(rate));
 }
@@ -106,7 +114,7 @@ class Bench {
         std::iota(ids.begin(), ids.end(), 1);
         double ms = 0;
         {
-            BareDb bare(db);
+            BareDb bare(Target(db));
             const auto start = std::chrono::steady_clock::now();
             Expect(BareUpdateLoop(bare, sql::kApplyNDS, kTargetRate, ids, builtLayout) == kTicked,
                    "bare loop executions");
@@ -123,7 +131,7 @@ class Bench {
         const std::string db = FreshCopy();
         double ms = 0;
         {
-            WorkingDir wd(fDir + "/wd-" + std::to_string(fCopies), db);
+            WorkingDir wd(fDir + "/wd-" + std::to_string(fCopies), Target(db));
             std::unique_ptr<TimedWindow> window;
             LightSurface light;
             if (onQt) {
@@ -179,7 +187,7 @@ class Bench {
         double ms = 0;
         {
             fb::Database conn("Bench.Database");
-            conn.SetDBName(db);
+            conn.SetDBName(Target(db));
             conn.Open();
             fb::Transaction tr(conn, "Bench.TrDefWrite",
                                {"write", "nowait", "rec_version", "read_committed"});
@@ -246,9 +254,11 @@ int Run() {
     bench.MakeTemplate();
     std::printf(
         "apply benchmark: %d ticked goods moved from rate 0 to rate %d, %d goods of "
-        "another rate; embedded engine, a fresh copy of the database for every run "
+        "another rate; %s, a fresh copy of the database for every run "
         "(made in %s ms)\n",
-        kTicked, kTargetRate, kOtherGoods, Fixed(MsSince(start)).c_str());
+        kTicked, kTargetRate, kOtherGoods,
+        gServer.empty() ? "embedded engine" : ("server " + gServer).c_str(),
+        Fixed(MsSince(start)).c_str());
 
     bench.BareRun();  // warm-up: the engine, the file cache
     std::vector<double> bare, onQt, alone, layer, built;
@@ -317,6 +327,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // bench_apply [HOST/PORT]: through the Firebird server there instead of the embedded engine.
+    if (argc > 1) {
+        gServer = argv[1];
+    }
     try {
         return Run();
     } catch (const std::exception& e) {
