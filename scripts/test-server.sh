@@ -31,7 +31,6 @@ mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 root="$dir/root"
 pidfile="$dir/server.pid"
-repo=$(cd "$(dirname "$0")/.." && pwd)
 # Unpacked server package, shared by every build folder beside DIR.
 pkgcache="$(dirname "$dir")/fbserver-pkg"
 
@@ -68,7 +67,7 @@ server_binary() {
     fi
     mkdir -p "$pkgcache"
     local deb
-    deb=$(ls "$pkgcache"/firebird3.0-server_*.deb "$repo"/firebird3.0-server_*.deb 2>/dev/null | head -n 1 || true)
+    deb=$(ls "$pkgcache"/firebird3.0-server_*.deb 2>/dev/null | head -n 1 || true)
     if [ -z "$deb" ]; then
         echo "test-server.sh: downloading firebird3.0-server (not installed, only unpacked)" >&2
         if ! (cd "$pkgcache" && apt-get download -q firebird3.0-server >&2); then
