@@ -261,6 +261,13 @@ void TRatemendForm::cblNDSSelectSourceChange() {
 
 void TRatemendForm::LookupChosen(Control box, int index) {
     RunGuarded([&] {
+        if (BusyWithTheList()) {
+            // The box has already moved on screen: put back the rate that is current.
+            LookupBox& cbl =
+                box == Control::cblNDSSelectSource ? cblNDSSelectSource : cblNDSSelectTarget;
+            fSurface.SetLookupShown(box, cbl.ShownIndex());
+            return;
+        }
         if (box == Control::cblNDSSelectSource) {
             cblNDSSelectSource.Choose(index);
         } else if (box == Control::cblNDSSelectTarget) {
@@ -308,12 +315,17 @@ void TRatemendForm::ChangeSelectedNDS() {
     fIsRunProcess = false;
 }
 
-// While a run or a selection walk goes through the list, the grid's clicks must not move the
-// list's current row under it: the walk would skip or repeat rows. The grid stays enabled but
-// leaves the list alone until the walk is over.
+// While a run or a selection walk goes through the goods list, the window's other commands
+// must not move, edit or reload the list under it: the walk would skip or repeat rows, or tick
+// goods of another rate. The controls stay as they are, but such commands are not taken until
+// the walk is over.
+bool TRatemendForm::BusyWithTheList() const {
+    return fIsRunProcess || fIsWalking;
+}
+
 void TRatemendForm::GridRowSelected(int shownIndex) {
     RunGuarded([&] {
-        if (fIsRunProcess || fIsWalking) {
+        if (BusyWithTheList()) {
             return;
         }
         if (MemTableData.Active()) {
@@ -324,7 +336,7 @@ void TRatemendForm::GridRowSelected(int shownIndex) {
 
 void TRatemendForm::GridToggleCheck(int shownIndex) {
     RunGuarded([&] {
-        if (fIsRunProcess || fIsWalking) {
+        if (BusyWithTheList()) {
             return;
         }
         if (!MemTableData.Active() || shownIndex < 0 || shownIndex >= MemTableData.ShownCount()) {
@@ -344,6 +356,9 @@ void TRatemendForm::GridToggleCheck(int shownIndex) {
 // Selection commands
 
 void TRatemendForm::SelectionWalk(SelectKind kind) {
+    if (BusyWithTheList()) {
+        return;
+    }
     if (MemTableData.RecordCount() < 1) {
         return;
     }
@@ -393,7 +408,11 @@ void TRatemendForm::bCancelChangeNDSClick() {
 }
 
 void TRatemendForm::bApplyChangeNDSClick() {
-    RunGuarded([this] { ApplyChangeNDS(); });
+    RunGuarded([this] {
+        if (!BusyWithTheList()) {
+            ApplyChangeNDS();
+        }
+    });
 }
 
 void TRatemendForm::ApplyChangeNDS() {
@@ -479,6 +498,8 @@ void TRatemendForm::ApplyChangeNDS() {
     } catch (...) {
     }
     fIsRunProcess = false;
+    // The reload clears it too, but a failed reload must not leave a cancel for the next run.
+    fSetCancel = false;
     try {
         ChangeSelectedNDS();
     } catch (...) {

@@ -71,6 +71,7 @@ class TRatemendForm : public IWindowEvents {
   private:
     enum class SelectKind { All, Empty, Invert };
     void SelectionWalk(SelectKind kind);
+    bool BusyWithTheList() const;
     void ApplyChangeNDS();
     void ShowConnectError(const std::exception& e);
 

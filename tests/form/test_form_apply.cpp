@@ -223,3 +223,21 @@ TEST(FormApply, NeverLoadedListIsLoadedForTheFirstRateWithoutAMessage) {
     ASSERT_EQ(f.form.dsNDSSelectSource.FieldAsInteger("NdsID"), 10);
     EXPECT_EQ(f.ListedIds(), (Ids{201, 202, 203}));
 }
+
+TEST(FormApply, CancelIsNotCarriedIntoTheNextRunWhenTheReloadFails) {
+    ApplyFixture f;
+    f.Tick({0, 1});
+    int item = 0;
+    f.s.onProcessMessages = [&] {
+        if (++item == 2) {
+            // Cancel during the last item, and the connection goes away before the reload.
+            f.form.bCancelChangeNDSClick();
+            f.form.Database.Close();
+        }
+    };
+    f.form.bApplyChangeNDSClick();
+    EXPECT_EQ(f.s.boxes.size(), 2u);  // the two confirmations; the failed reload is silent
+    EXPECT_FALSE(f.form.SetCancel());
+    EXPECT_FALSE(f.form.IsRunProcess());
+    EXPECT_EQ(f.Rate(20), (Ids{101, 102, 301, 302}));
+}

@@ -184,18 +184,32 @@ TEST(FormGoods, SelectionCommands) {
     EXPECT_TRUE(f.s.boxes.empty());
 }
 
-TEST(FormGoods, GridClicksDuringAWalkDoNotMoveIt) {
+TEST(FormGoods, OtherCommandsWaitUntilAWalkIsOver) {
     FormFixture f(rm::test::GoodsSql());
     f.StartEmbedded();
+    const int zero = f.EntryOf(Control::cblNDSSelectSource, "Без НДС");
     bool clicked = false;
     f.s.onProcessMessages = [&] {
-        if (!clicked) {
-            clicked = true;
-            f.form.GridRowSelected(0);
-            f.form.GridToggleCheck(0);
+        if (clicked) {
+            return;
         }
+        // Everything the operator could do between two rows of "tick all".
+        clicked = true;
+        f.form.bbSelInvertClick();
+        f.form.GridRowSelected(3);
+        f.form.GridToggleCheck(3);
+        f.form.LookupChosen(Control::cblNDSSelectSource,
+                            f.EntryOf(Control::cblNDSSelectSource, "  НДС 10%  "));
+        f.form.bApplyChangeNDSClick();
     };
-    f.form.bbSelInvertClick();
+    f.form.bbSelAllClick();
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(f.ListedIds(), (Ids{101, 102, 103, 104, 105}));
     EXPECT_EQ(f.Ticks(), (Ids{1, 1, 1, 1, 1}));
+    EXPECT_EQ(f.form.MemTableData.RecNo(), 1);
     EXPECT_FALSE(f.form.MemTableData.Editing());
+    EXPECT_TRUE(f.s.boxes.empty());
+    // The source box, moved on screen by the choice, shows the current rate again.
+    EXPECT_EQ(f.s.lookupShown[Control::cblNDSSelectSource], zero);
+    EXPECT_EQ(f.form.dsNDSSelectSource.FieldAsInteger("NdsID"), 0);
 }
