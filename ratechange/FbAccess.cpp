@@ -162,6 +162,10 @@ long SqlCodeOf(long gds) {
             return -530;
         case 335544352L:  // no_priv
             return -551;
+        case 335544558L:  // check_constraint
+            return -297;
+        case 335544361L:  // read_only_trans
+            return -817;
         case 335544517L:  // except
             return -836;
         case 335544334L:  // convert_error
@@ -218,7 +222,17 @@ std::string SqlCodeText(const Client& client, long sqlCode) {
         return {};
     constexpr intptr_t kIscMask = 0x14000000;
     constexpr intptr_t kSqlFacility = 13;
-    const intptr_t vector[] = {kArgGds, kIscMask | (kSqlFacility << 16) | number, kArgEnd};
+    // Some of these texts name an object ("@1"); the SQLCODE alone carries none, so each
+    // placeholder gets an empty text instead of the library's "missing argument" remark.
+    static const char kNone[] = "";
+    const auto none = reinterpret_cast<intptr_t>(kNone);
+    const intptr_t vector[] = {kArgGds,    kIscMask | (kSqlFacility << 16) | number,
+                               kArgString, none,
+                               kArgString, none,
+                               kArgString, none,
+                               kArgString, none,
+                               kArgString, none,
+                               kArgEnd};
     std::string text = FormatVector(client.util, client.master, vector);
     if (text.rfind("unknown ISC error", 0) == 0 || text.rfind("Unknown ISC error", 0) == 0 ||
         text.find("not found") != std::string::npos)
@@ -801,10 +815,13 @@ void DatasetImpl::ConvertRow(std::vector<Value>& row) {
         };
         auto setInt = [&](std::int64_t x) {
             if (c.scale < 0) {
-                double f = static_cast<double>(x);
-                for (int k = 0; k < -c.scale; ++k)
-                    f /= 10.0;
-                v = f;
+                // One division by an exact power of ten: 7 at scale -2 reads as 0.07 exactly
+                // as the literal does, not a bit off as repeated divisions would make it.
+                static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,
+                                                     1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13,
+                                                     1e14, 1e15, 1e16, 1e17, 1e18};
+                const int digits = std::min(-c.scale, 18);
+                v = static_cast<double>(x) / kPowers[digits];
             } else {
                 v = x;
             }

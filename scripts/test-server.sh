@@ -60,28 +60,33 @@ stop_server() {
 
 # Prints the path of the unpacked server binary, fetching the package when needed.
 server_binary() {
-    local bin="$pkgcache/x/usr/sbin/firebird"
+    # The server must match the installed engine it runs with: same package version.
+    local ver
+    ver=$(dpkg-query -W -f='${Version}' firebird3.0-server-core 2>/dev/null) ||
+        die "firebird3.0-server-core is not installed (scripts/install-deps.sh installs it)"
+    local unpacked="$pkgcache/x-$ver"
+    local bin="$unpacked/usr/sbin/firebird"
     if [ -x "$bin" ]; then
         echo "$bin"
         return
     fi
     mkdir -p "$pkgcache"
     local deb
-    deb=$(ls "$pkgcache"/firebird3.0-server_*.deb 2>/dev/null | head -n 1 || true)
+    deb=$(ls "$pkgcache"/firebird3.0-server_"${ver#*:}"_*.deb 2>/dev/null | head -n 1 || true)
     if [ -z "$deb" ]; then
-        echo "test-server.sh: downloading firebird3.0-server (not installed, only unpacked)" >&2
-        if ! (cd "$pkgcache" && apt-get download -q firebird3.0-server >&2); then
+        echo "test-server.sh: downloading firebird3.0-server $ver (not installed, only unpacked)" >&2
+        if ! (cd "$pkgcache" && apt-get download -q "firebird3.0-server=$ver" >&2); then
             echo "test-server.sh: download failed, updating the package lists once" >&2
             apt-get update -qq >&2 || true
-            (cd "$pkgcache" && apt-get download -q firebird3.0-server >&2) ||
-                die "cannot download firebird3.0-server"
+            (cd "$pkgcache" && apt-get download -q "firebird3.0-server=$ver" >&2) ||
+                die "cannot download firebird3.0-server $ver"
         fi
-        deb=$(ls "$pkgcache"/firebird3.0-server_*.deb | head -n 1)
+        deb=$(ls "$pkgcache"/firebird3.0-server_"${ver#*:}"_*.deb | head -n 1)
     fi
-    rm -rf "$pkgcache/x.tmp"
-    dpkg -x "$deb" "$pkgcache/x.tmp" || die "cannot unpack $deb"
-    rm -rf "$pkgcache/x"
-    mv "$pkgcache/x.tmp" "$pkgcache/x"
+    rm -rf "$unpacked.tmp"
+    dpkg -x "$deb" "$unpacked.tmp" || die "cannot unpack $deb"
+    rm -rf "$unpacked"
+    mv "$unpacked.tmp" "$unpacked"
     [ -x "$bin" ] || die "no server binary in $deb"
     echo "$bin"
 }

@@ -241,24 +241,37 @@ TEST_P(DataAccess, EachStatementIsPreparedOncePerConnection) {
     me.Open();
     const auto attachment = me.FieldAsInteger("A");
     me.Close();
+
+    // The ids the server gives the goods query and the update of that attachment, seen from
+    // outside; a statement prepared again would get a new id.
+    Database mon("Mon.Database");
+    mon.SetDBName(target);
+    mon.Open();
+    auto statementIds = [&] {
+        Transaction tr(mon, "Mon.Tr", Lines(sql::kTrReadParams));
+        Dataset st(mon, tr, "Mon.ds",
+                   "select mon$statement_id as \"S\" from mon$statements "
+                   "where mon$attachment_id = :\"A\" and (mon$sql_text containing "
+                   "'dcItemsGrps' or mon$sql_text starting with 'UPDATE') order by 1");
+        st.SetParamInt("A", static_cast<std::int32_t>(attachment));
+        st.Open();
+        std::vector<std::int64_t> ids;
+        for (; !st.Eof(); st.Next())
+            ids.push_back(st.FieldAsInteger("S"));
+        st.Close();
+        tr.Rollback();
+        return ids;
+    };
+
+    o.Goods(0);
+    o.Move(4, 10);
+    const auto first = statementIds();
+    EXPECT_EQ(first.size(), 2u);
     for (int i = 0; i < 3; ++i)
         o.Goods(10 * (i % 2));
     for (int i = 0; i < 3; ++i)
         o.Move(4, i % 2 ? 20 : 10);
-
-    // Statements of that attachment whose text is one of the two, seen from outside.
-    Database mon("Mon.Database");
-    mon.SetDBName(target);
-    mon.Open();
-    Transaction tr(mon, "Mon.Tr", Lines(sql::kTrReadParams));
-    Dataset st(
-        mon, tr, "Mon.ds",
-        "select count(*) as \"N\" from mon$statements "
-        "where mon$attachment_id = :\"A\" "
-        "and (mon$sql_text containing 'dcItemsGrps' or mon$sql_text starting with 'UPDATE')");
-    st.SetParamInt("A", static_cast<std::int32_t>(attachment));
-    st.Open();
-    EXPECT_EQ(st.FieldAsInteger("N"), 2);
+    EXPECT_EQ(statementIds(), first);
 }
 
 INSTANTIATE_TEST_SUITE_P(Firebird, DataAccess, ::testing::Values(Via::Embedded, Via::Server),
@@ -335,6 +348,46 @@ TEST_F(DataAccessLocal, UnidirectionalAndBufferedWalks) {
     EXPECT_EQ(misc.Fields()[2].type, FieldType::Numeric);
     EXPECT_EQ(misc.Fields()[2].scale, 2);
     EXPECT_DOUBLE_EQ(std::get<double>(misc.FieldValue(2)), 12.34);
+
+    // Scaled numbers read exactly as the same decimal literal does.
+    Dataset scaled(o.db, o.trRead, "T.dsScaled",
+                   "select cast(0.07 as numeric(9,2)) as \"A\", cast(19.99 as numeric(9,2)) as "
+                   "\"B\", cast(-0.001 as numeric(18,3)) as \"C\" from rdb$database");
+    scaled.Open();
+    EXPECT_EQ(std::get<double>(scaled.FieldValue(0)), 0.07);
+    EXPECT_EQ(std::get<double>(scaled.FieldValue(1)), 19.99);
+    EXPECT_EQ(std::get<double>(scaled.FieldValue(2)), -0.001);
+}
+
+// Errors raised by the database on the update (a constraint, a trigger's exception) read as
+// whole sentences: no placeholder remarks of the message file in what the operator sees.
+TEST_F(DataAccessLocal, ConstraintAndTriggerErrorsReadWithoutPlaceholders) {
+    const std::string path = dir + "/c.fdb";
+    test::CreateProductDb(
+        path,
+        "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (1, 'A', 0);\n"
+        "insert into \"dcItemsGrps\" (\"ItemsGrpID\", \"Name\") values (1, 'G');\n"
+        "insert into \"dcItems\" (\"ItemID\", \"Name\", \"FullName\", \"NdsID\", "
+        "\"ItemsGrpID\", \"UnitID\") values (1, 'x', 'x', 1, 1, 1);\n"
+        "insert into \"dcItems\" (\"ItemID\", \"Name\", \"FullName\", \"NdsID\", "
+        "\"ItemsGrpID\", \"UnitID\") values (2, 'y', 'y', 1, 1, 1);\n"
+        "alter table \"dcItems\" add constraint fk_items_nds foreign key (\"NdsID\") "
+        "references \"dcNds\" (\"NdsID\");\n"
+        "create exception e_frozen 'Товар заморожен';\n");
+    test::ExecSql(path,
+                  "create trigger t_frozen for \"dcItems\" before update as begin "
+                  "if (new.\"ItemID\" = 2) then exception e_frozen; end");
+    Objects o(path);
+    for (int item : {1, 2}) {
+        SCOPED_TRACE(item);
+        try {
+            o.Move(item, 99);  // rate 99 does not exist: the foreign key refuses item 1
+            FAIL() << "the update went through";
+        } catch (const EFIBInterBaseError& e) {
+            EXPECT_EQ(e.Message().find("Missing arg"), std::string::npos) << e.Message();
+            EXPECT_EQ(e.Message().rfind("RatemendForm.qApplyNDS:\r\n", 0), 0u) << e.Message();
+        }
+    }
 }
 
 TEST(ParameterText, PlaceholdersKeepTheTextLength) {
