@@ -278,4 +278,33 @@ WorkingDir::~WorkingDir() {
     std::filesystem::current_path(fOld, ec);
 }
 
+std::string FillSql(int rateZeroGoods, int otherGoods) {
+    return "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (0, 'Без НДС', 0);\n"
+           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (10, 'НДС 10%', 10);\n"
+           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (20, 'НДС 20%', 20);\n"
+           "execute block as declare i integer = 1; begin while (i <= 50) do begin "
+           "insert into \"dcItemsGrps\" (\"ItemsGrpID\", \"Name\") values (:i, 'Группа товаров "
+           "№ ' || :i); i = i + 1; end end;\n"
+           "execute block as declare i integer = 1; begin while (i <= " +
+           std::to_string(rateZeroGoods + otherGoods) +
+           ") do begin "
+           "insert into \"dcItems\" (\"ItemID\", \"Name\", \"FullName\", \"NdsID\", "
+           "\"ItemsGrpID\", \"UnitID\") values (:i, 'Товар ' || :i, 'Товар ' || :i || ', "
+           "полное наименование для чека и накладной', iif(:i <= " +
+           std::to_string(rateZeroGoods) + ", 0, 10), mod(:i, 50) + 1, 1); i = i + 1; end end;\n";
+}
+
+void Line(const std::string& what, const std::string& a, double aMs, const std::string& b,
+          double bMs, const char* goal) {
+    std::printf("%s: %s %s ms, %s %s ms, ratio %s (goal %s)\n", what.c_str(), a.c_str(),
+                Fixed(aMs).c_str(), b.c_str(), Fixed(bMs).c_str(), Fixed(aMs / bMs, 2).c_str(),
+                goal);
+}
+
+void Expect(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error("unexpected: " + what);
+    }
+}
+
 }  // namespace rm::bench

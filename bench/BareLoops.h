@@ -82,6 +82,17 @@ double CurrentRssMb();  // /proc/self/statm
 // "12.3"
 std::string Fixed(double value, int decimals = 1);
 
+// Fills a product database: three rates, 50 groups, `rateZeroGoods` goods of rate 0 (ids from 1)
+// and `otherGoods` of rate 10, with names of a realistic length (Cyrillic, two bytes a letter).
+std::string FillSql(int rateZeroGoods, int otherGoods);
+
+// One figure line: "what: a N ms, b M ms, ratio R (goal G)".
+void Line(const std::string& what, const std::string& a, double aMs, const std::string& b,
+          double bMs, const char* goal);
+
+// A benchmark that does not do the work it times is no benchmark: stop with a message.
+void Expect(bool ok, const std::string& what);
+
 // --- surfaces ------------------------------------------------------------------------------
 
 // The real window, with every message box answered OK and plain messages dismissed at once.

@@ -35,28 +35,6 @@ constexpr int kOtherGoods = 10000;  // goods of rate 10, untouched
 constexpr int kRuns = 5;
 constexpr int kTargetRate = 20;
 
-std::string FillSql() {
-    return "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (0, 'Без НДС', 0);\n"
-           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (10, 'НДС 10%', 10);\n"
-           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (20, 'НДС 20%', 20);\n"
-           "execute block as declare i integer = 1; begin while (i <= 50) do begin "
-           "insert into \"dcItemsGrps\" (\"ItemsGrpID\", \"Name\") values (:i, 'Группа товаров "
-           "№ ' || :i); i = i + 1; end end;\n"
-           "execute block as declare i integer = 1; begin while (i <= " +
-           std::to_string(kTicked + kOtherGoods) +
-           ") do begin "
-           "insert into \"dcItems\" (\"ItemID\", \"Name\", \"FullName\", \"NdsID\", "
-           "\"ItemsGrpID\", \"UnitID\") values (:i, 'Товар ' || :i, 'Товар ' || :i || ', "
-           "полное наименование для чека и накладной', iif(:i <= " +
-           std::to_string(kTicked) + ", 0, 10), mod(:i, 50) + 1, 1); i = i + 1; end end;\n";
-}
-
-void Expect(bool ok, const std::string& what) {
-    if (!ok) {
-        throw std::runtime_error("unexpected: " + what);
-    }
-}
-
 // The server's host part ("localhost/30551") when the benchmark goes through a server; empty
 // for the embedded engine.
 std::string gServer;
@@ -97,7 +75,7 @@ class Bench {
         fs::remove_all(fDir, ec);
     }
 
-    void MakeTemplate() { test::CreateProductDb(fTemplate, FillSql()); }
+    void MakeTemplate() { test::CreateProductDb(fTemplate, FillSql(kTicked, kOtherGoods)); }
 
     // A fresh copy of the template database, written out before the run starts so that the
     // writing back of earlier runs' pages does not fall into the next run's time.
@@ -239,13 +217,6 @@ class Bench {
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
-}
-
-void Line(const std::string& what, const std::string& a, double aMs, const std::string& b,
-          double bMs, const char* goal) {
-    std::printf("%s: %s %s ms, %s %s ms, ratio %s (goal %s)\n", what.c_str(), a.c_str(),
-                Fixed(aMs).c_str(), b.c_str(), Fixed(bMs).c_str(), Fixed(aMs / bMs, 2).c_str(),
-                goal);
 }
 
 int Run() {

@@ -32,31 +32,6 @@ constexpr int kGoods = 100000;
 constexpr int kOtherGoods = 10000;  // goods of another rate, which the query leaves out
 constexpr int kRuns = 5;
 
-// Rates, 50 groups, kGoods goods of rate 0 (ids 1..kGoods) and kOtherGoods of rate 10, with
-// names of a realistic length (Cyrillic, two bytes a letter).
-std::string FillSql() {
-    return "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (0, 'Без НДС', 0);\n"
-           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (10, 'НДС 10%', 10);\n"
-           "insert into \"dcNds\" (\"NdsID\", \"Name\", \"Tax\") values (20, 'НДС 20%', 20);\n"
-           "execute block as declare i integer = 1; begin while (i <= 50) do begin "
-           "insert into \"dcItemsGrps\" (\"ItemsGrpID\", \"Name\") values (:i, 'Группа товаров "
-           "№ ' || :i); i = i + 1; end end;\n"
-           "execute block as declare i integer = 1; begin while (i <= " +
-           std::to_string(kGoods + kOtherGoods) +
-           ") do begin "
-           "insert into \"dcItems\" (\"ItemID\", \"Name\", \"FullName\", \"NdsID\", "
-           "\"ItemsGrpID\", \"UnitID\") values (:i, 'Товар ' || :i, 'Товар ' || :i || ', "
-           "полное наименование для чека и накладной', iif(:i <= " +
-           std::to_string(kGoods) + ", 0, 10), mod(:i, 50) + 1, 1); i = i + 1; end end;\n";
-}
-
-void Line(const std::string& what, const std::string& a, double aMs, const std::string& b,
-          double bMs, const char* goal) {
-    std::printf("%s: %s %s ms, %s %s ms, ratio %s (goal %s)\n", what.c_str(), a.c_str(),
-                Fixed(aMs).c_str(), b.c_str(), Fixed(bMs).c_str(), Fixed(aMs / bMs, 2).c_str(),
-                goal);
-}
-
 int CountTicked(MemTable& t) {
     const int f = t.FieldIndex("SelField");
     int n = 0;
@@ -64,12 +39,6 @@ int CountTicked(MemTable& t) {
         n += ValueAsInt64(t.ShownValue(i, f)) == 1 ? 1 : 0;
     }
     return n;
-}
-
-void Expect(bool ok, const std::string& what) {
-    if (!ok) {
-        throw std::runtime_error("unexpected: " + what);
-    }
 }
 
 int Run() {
@@ -80,7 +49,7 @@ int Run() {
     std::printf("resident at start: %s MB\n", Fixed(CurrentRssMb()).c_str());
 
     auto start = std::chrono::steady_clock::now();
-    test::CreateProductDb(db, FillSql());
+    test::CreateProductDb(db, FillSql(kGoods, kOtherGoods));
     std::printf("database made and filled in %s ms\n", Fixed(MsSince(start)).c_str());
 
     // The bare fetch: the same query text, prepared once, every row fetched into one buffer.

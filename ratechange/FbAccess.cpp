@@ -372,6 +372,8 @@ struct TransactionImpl {
     std::string componentPath;
     std::vector<std::string> params;
     ITransaction* tra = nullptr;
+
+    void End(bool commit);
 };
 
 namespace {
@@ -753,26 +755,26 @@ void Transaction::StartTransaction() {
     t.tra = tra;
 }
 
-void Transaction::Commit() {
-    auto& t = *fImpl;
-    if (!t.tra)
-        throw EDatabaseError(ShortName(t.componentPath) + ": Transaction is not active");
-    auto& d = t.db->Impl();
+// Commit or rollback; either ends the transaction. A failure leaves it active.
+void TransactionImpl::End(bool commit) {
+    if (!tra)
+        throw EDatabaseError(ShortName(componentPath) + ": Transaction is not active");
+    auto& d = db->Impl();
     auto st = d.Status();
-    t.tra->commit(&st);
-    d.Check(st, t.componentPath);  // a failed commit leaves the transaction active
-    t.tra = nullptr;
+    if (commit)
+        tra->commit(&st);
+    else
+        tra->rollback(&st);
+    d.Check(st, componentPath);
+    tra = nullptr;
+}
+
+void Transaction::Commit() {
+    fImpl->End(true);
 }
 
 void Transaction::Rollback() {
-    auto& t = *fImpl;
-    if (!t.tra)
-        throw EDatabaseError(ShortName(t.componentPath) + ": Transaction is not active");
-    auto& d = t.db->Impl();
-    auto st = d.Status();
-    t.tra->rollback(&st);
-    d.Check(st, t.componentPath);
-    t.tra = nullptr;
+    fImpl->End(false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -38,25 +38,18 @@ class FormFixture {
         form.FormCreate();
     }
 
-    std::vector<std::int64_t> ListedIds() {
-        std::vector<std::int64_t> ids;
+    // A field of every shown row of the goods list, as integers.
+    std::vector<std::int64_t> Column(const std::string& field) {
+        std::vector<std::int64_t> values;
         auto& t = form.MemTableData;
-        const int f = t.FieldIndex("ItemID");
+        const int f = t.FieldIndex(field);
         for (int i = 0; i < t.ShownCount(); ++i) {
-            ids.push_back(ValueAsInt64(t.ShownValue(i, f)));
+            values.push_back(ValueAsInt64(t.ShownValue(i, f)));
         }
-        return ids;
+        return values;
     }
-
-    std::vector<std::int64_t> Ticks() {
-        std::vector<std::int64_t> ticks;
-        auto& t = form.MemTableData;
-        const int f = t.FieldIndex("SelField");
-        for (int i = 0; i < t.ShownCount(); ++i) {
-            ticks.push_back(ValueAsInt64(t.ShownValue(i, f)));
-        }
-        return ticks;
-    }
+    std::vector<std::int64_t> ListedIds() { return Column("ItemID"); }
+    std::vector<std::int64_t> Ticks() { return Column("SelField"); }
 
     // Index of the rate with this name in the drop-down of a box (first match).
     int EntryOf(Control box, const std::string& name) {
